@@ -1,0 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Whether the process may read raw block devices.
+#pragma once
+
+// True when the effective user is root, or when every disk of the drive order can be
+// opened for reading (membership of the "disk" group). False when there is no disk at all
+// and we are not root.
+bool can_read_raw_devices();
