@@ -278,8 +278,11 @@ void QSkinWidget::compose_back_buffer()
     const qreal dpr = devicePixelRatioF();
     const QSize pixels(qRound(width() * dpr), qRound(height() * dpr));
     // One buffer, reused until the window size changes.
-    if (back_buffer.size() != pixels || back_buffer.isNull())
+    if (back_buffer.size() != pixels || back_buffer.isNull()) {
         back_buffer = QPixmap(pixels.expandedTo(QSize(1, 1)));
+        // NOTE: a new pixmap has no alpha channel until it is filled with transparency.
+        back_buffer.fill(Qt::transparent);
+    }
     back_buffer.setDevicePixelRatio(dpr);
 
     QPainter painter(&back_buffer);

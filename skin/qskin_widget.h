@@ -80,6 +80,8 @@ protected:
     QMenu* settings_menu = nullptr;
     QByteArray saved_geometry;
     bool normal_size = true;
+    // The skin (frame, logo, title) as last rebuilt; copied under every composed image.
+    QPixmap skin_layer;
 
 private:
     void create_buttons();
@@ -93,8 +95,6 @@ private:
     QPixmap frame_left;
     QPixmap frame_right;
     QPixmap frame_bottom;
-    // The skin (frame, logo, title) as last rebuilt; copied under every composed image.
-    QPixmap skin_layer;
     QTimer* repaint_timer = nullptr;
     bool layered = false;
     bool in_paint = false;
