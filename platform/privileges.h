@@ -6,3 +6,7 @@
 // opened for reading (membership of the "disk" group). False when there is no disk at all
 // and we are not root.
 bool can_read_raw_devices();
+
+// Test seam: 1 or 0 fixes the answer of can_read_raw_devices(); -1 (the default) asks
+// the system again.
+void override_raw_read_rights(int value);

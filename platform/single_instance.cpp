@@ -42,10 +42,8 @@ int lock_file(const QString& path)
 
 }  // namespace
 
-int acquire_single_instance(const QString& name)
+QString single_instance_lock_path(const QString& name)
 {
-    if (held_fd >= 0)
-        return 0;
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     QString path;
     if (!runtime.isEmpty() && QFileInfo(QFile::decodeName(runtime)).isDir() &&
@@ -54,7 +52,14 @@ int acquire_single_instance(const QString& name)
     else
         path = QDir::tempPath() + QLatin1Char('/') + name + QLatin1Char('-') +
                QString::number(::geteuid()) + QStringLiteral(".lock");
-    const int fd = lock_file(path);
+    return path;
+}
+
+int acquire_single_instance(const QString& name)
+{
+    if (held_fd >= 0)
+        return 0;
+    const int fd = lock_file(single_instance_lock_path(name));
     if (fd < 0)
         return -1;
     held_fd = fd;

@@ -9,3 +9,6 @@
 // when another process holds the lock or it cannot be taken. The lock stays held until
 // the process ends; calling again after success answers 0.
 int acquire_single_instance(const QString& name);
+
+// Where the lock file of that name lives for this process's environment.
+QString single_instance_lock_path(const QString& name);

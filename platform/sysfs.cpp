@@ -69,6 +69,25 @@ bool device_name_less(const QString& a, const QString& b)
             j = ej;
             continue;
         }
+        if (a[i].isLetter() && b[j].isLetter()) {
+            // Letter runs: the kernel names disks sda .. sdz, sdaa ..; after a common
+            // start the shorter run comes first.
+            qsizetype ei = i, ej = j;
+            while (ei < a.size() && a[ei].isLetter())
+                ++ei;
+            while (ej < b.size() && b[ej].isLetter())
+                ++ej;
+            const QStringView ra = QStringView(a).mid(i, ei - i);
+            const QStringView rb = QStringView(b).mid(j, ej - j);
+            if (ra.size() != rb.size() && ra.front() == rb.front())
+                return ra.size() < rb.size();
+            const int c = ra.compare(rb);
+            if (c != 0)
+                return c < 0;
+            i = ei;
+            j = ej;
+            continue;
+        }
         if (a[i] != b[j])
             return a[i] < b[j];
         ++i;
