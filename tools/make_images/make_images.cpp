@@ -156,29 +156,45 @@ bool fits(const QStringList& lines, const QFontMetricsF& fm, const QSizeF& box, 
 
 // The largest font size from max_px down at which the text fits the box. One line is
 // preferred down to one_line_min_px; below that the text may wrap to max_lines lines, down
-// to min_px. A caption that fits nowhere is a fault of the caption table and stops the run.
-fitted_s fit_text(const QString& text, QFont font, const QSizeF& box, int max_px,
-                  int one_line_min_px, int min_px, int max_lines)
+// to min_px. Answers false when it fits nowhere.
+bool try_fit(const QString& text, QFont font, const QSizeF& box, int max_px, int one_line_min_px,
+             int min_px, int max_lines, fitted_s* out)
 {
     for (int px = max_px; px >= one_line_min_px; --px) {
         font.setPixelSize(px);
         const QFontMetricsF fm(font);
         const QStringList one{text};
-        if (fits(one, fm, box, 1))
-            return {font, one};
+        if (fits(one, fm, box, 1)) {
+            *out = {font, one};
+            return true;
+        }
     }
     for (int px = max_px; px >= min_px; --px) {
         font.setPixelSize(px);
         const QFontMetricsF fm(font);
         const QStringList lines = wrap_text(text, fm, box.width());
-        if (fits(lines, fm, box, max_lines))
-            return {font, lines};
+        if (fits(lines, fm, box, max_lines)) {
+            *out = {font, lines};
+            return true;
+        }
     }
+    return false;
+}
+
+// As try_fit; a caption that fits nowhere is a fault of the caption table and fails the run.
+fitted_s fit_text(const QString& text, const QFont& font, const QSizeF& box, int max_px,
+                  int one_line_min_px, int min_px, int max_lines)
+{
+    fitted_s fit;
+    if (try_fit(text, font, box, max_px, one_line_min_px, min_px, max_lines, &fit))
+        return fit;
     std::fprintf(stderr, "make_images: caption does not fit %gx%g: %s\n", box.width(),
                  box.height(), qPrintable(text));
     ++failures;
-    font.setPixelSize(min_px);
-    return {font, wrap_text(text, QFontMetricsF(font), box.width())};
+    fit.font = font;
+    fit.font.setPixelSize(min_px);
+    fit.lines = wrap_text(text, QFontMetricsF(fit.font), box.width());
+    return fit;
 }
 
 // Draws fitted lines in box: centred or left-aligned, block centred vertically.
@@ -349,24 +365,29 @@ void draw_folder(QPainter& p, const QRectF& r, const QColor& back, const QColor&
     p.restore();
 }
 
+// A circular arrow turning clockwise, three quarters round, its head at the left pointing up.
 void draw_return_arrow(QPainter& p, QPointF c, qreal r, const QColor& colour, qreal width)
 {
     p.save();
-    p.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(colour, width, Qt::SolidLine, Qt::FlatCap));
     p.setBrush(Qt::NoBrush);
     const QRectF box(c.x() - r, c.y() - r, 2 * r, 2 * r);
-    p.drawArc(box, 120 * 16, -290 * 16);
-    // Arrow head at the start of the arc (120 degrees), pointing along the turn.
-    const qreal a = qDegreesToRadians(120.0);
-    const QPointF tip(c.x() + r * qCos(a), c.y() - r * qSin(a));
+    // Qt counts angles anticlockwise from three o'clock: from 70 degrees round to 190.
+    p.drawArc(box, 70 * 16, -240 * 16);
+    const qreal end = qDegreesToRadians(190.0);
+    const QPointF at(c.x() + r * qCos(end), c.y() - r * qSin(end));
+    // Direction of travel at the end of a clockwise arc, and its normal.
+    const QPointF dir(qSin(end), qCos(end));
+    const QPointF normal(-dir.y(), dir.x());
+    const qreal head = width * 2.2;
+    QPainterPath tip;
+    tip.moveTo(at + dir * head * 1.1);
+    tip.lineTo(at - dir * head * 0.2 + normal * head);
+    tip.lineTo(at - dir * head * 0.2 - normal * head);
+    tip.closeSubpath();
     p.setPen(Qt::NoPen);
     p.setBrush(colour);
-    QPainterPath head;
-    head.moveTo(tip.x() - width * 1.9, tip.y() - width * 1.2);
-    head.lineTo(tip.x() + width * 1.5, tip.y() - width * 1.6);
-    head.lineTo(tip.x() + width * 0.2, tip.y() + width * 1.8);
-    head.closeSubpath();
-    p.drawPath(head);
+    p.drawPath(tip);
     p.restore();
 }
 
@@ -546,13 +567,12 @@ void make_system_buttons()
 // ---------------------------------------------------------------------------------------
 // Logo, window icon and the page-top background.
 
-void draw_lens_mark(QPainter& p, const QRectF& r, bool on_band)
+void draw_lens_mark(QPainter& p, const QRectF& r)
 {
     // A disk platter seen through a magnifying glass: the program's mark.
     const qreal s = r.width();
     const QPointF c(r.left() + s * 0.42, r.top() + s * 0.42);
     const qreal rr = s * 0.3;
-    const QColor ring = on_band ? QColor(Qt::white) : QColor(Qt::white);
     QRadialGradient glass(c - QPointF(rr * 0.3, rr * 0.3), rr * 1.3);
     glass.setColorAt(0, QColor(236, 247, 255));
     glass.setColorAt(1, QColor(168, 210, 250));
@@ -569,7 +589,7 @@ void draw_lens_mark(QPainter& p, const QRectF& r, bool on_band)
     p.setPen(QPen(QColor(60, 126, 210), qMax(1.0, s * 0.03), Qt::SolidLine, Qt::RoundCap));
     p.drawLine(c, c + QPointF(rr * 0.5, rr * 0.28));
     p.restore();
-    draw_magnifier(p, c, rr, ring, Qt::transparent, qMax(1.5, s * 0.075));
+    draw_magnifier(p, c, rr, Qt::white, Qt::transparent, qMax(1.5, s * 0.075));
 }
 
 void make_logo_and_icon()
@@ -578,7 +598,7 @@ void make_logo_and_icon()
         QImage logo = canvas(110, 68);
         QPainter p(&logo);
         begin(p);
-        draw_lens_mark(p, QRectF(36, 2, 40, 40), true);
+        draw_lens_mark(p, QRectF(36, 2, 40, 40));
         QFont f = make_font({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}, 16,
                             true);
         const fitted_s fit = fit_text(QStringLiteral("Pellucan"), f, QSizeF(106, 22), 16, 12, 12, 1);
@@ -599,7 +619,7 @@ void make_logo_and_icon()
         p.setPen(QPen(frame_line, 1));
         p.setBrush(g);
         p.drawPath(rounded(QRectF(1.5, 1.5, 45, 45), 9));
-        draw_lens_mark(p, QRectF(7, 6, 36, 36), true);
+        draw_lens_mark(p, QRectF(7, 6, 36, 36));
         p.end();
         save_to(icon, out_root + QStringLiteral("/top.ico"), "ico");
     }
@@ -832,10 +852,11 @@ void draw_home_badge(QPainter& p, QPointF c, qreal r, home_icon_e icon, int stat
         draw_magnifier(p, QPointF(c.x() + 5 * s, c.y() + 2 * s), 9 * s, Qt::white,
                        with_alpha(QColor(168, 210, 250), 170), 3 * s);
     } else {
-        draw_folder(p, QRectF(c.x() - 17 * s, c.y() - 15 * s, 32 * s, 26 * s),
-                    with_alpha(Qt::white, 200), Qt::white, QColor(60, 126, 210), 1.6 * s);
-        draw_return_arrow(p, QPointF(c.x() + 1 * s, c.y() + 4 * s), 6.5 * s,
-                          QColor(60, 126, 210), 2.2 * s);
+        draw_folder(p, QRectF(c.x() - 19 * s, c.y() - 17 * s, 36 * s, 30 * s),
+                    with_alpha(QColor(214, 234, 255), 235), Qt::white, QColor(60, 126, 210),
+                    1.4 * s);
+        draw_return_arrow(p, QPointF(c.x() + 0.5 * s, c.y() + 3.5 * s), 6.5 * s,
+                          QColor(46, 112, 200), 2.6 * s);
     }
     p.restore();
 }
@@ -968,10 +989,23 @@ QImage top_button(top_icon_e icon, int state, const QString& caption, const QStr
         p.drawPath(rounded(face, 6));
     }
     const qreal dy = state == 3 ? 1 : 0;
-    draw_top_icon(p, icon, QPointF(47.5, 23 + dy));
-    const fitted_s fit = fit_text(caption, make_font(families, 13, true), QSizeF(89, 26), 13, 11, 10, 2);
+    // One line when the caption fits at 11 pixels or more; else two lines under a smaller
+    // picture.
+    const QFont font = make_font(families, 13, true);
+    fitted_s fit;
+    QRectF box(3, 41 + dy, 89, 26);
+    if (!try_fit(caption, font, box.size(), 13, 11, 14 /* no wrapping */, 1, &fit)) {
+        fit = fit_text(caption, font, QSizeF(89, 33), 12, 13, 10, 2);
+        box = QRectF(3, 35 + dy, 89, 33);
+        p.save();
+        p.translate(47.5, 18 + dy);
+        p.scale(0.8, 0.8);
+        draw_top_icon(p, icon, QPointF(0, 0));
+        p.restore();
+    } else {
+        draw_top_icon(p, icon, QPointF(47.5, 23 + dy));
+    }
     // A faint dark copy under the caption keeps it legible on the light part of the band.
-    const QRectF box(3, 41 + dy, 89, 26);
     p.setPen(with_alpha(QColor(10, 40, 96), 70));
     draw_lines(p, fit, box.translated(0, 1), true);
     p.setPen(Qt::white);
