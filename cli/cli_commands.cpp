@@ -74,6 +74,13 @@ struct session_s {
     volume_item_s volume;
     QList<found_file_s> files;
     bool stopped = false;
+    int out_fd = -1;  // recover: the output folder, opened before the scan
+
+    ~session_s()
+    {
+        if (out_fd >= 0)
+            ::close(out_fd);
+    }
 };
 
 void run_engine(session_s* session, bool progress_bar)
@@ -113,7 +120,7 @@ void run_engine(session_s* session, bool progress_bar)
     });
 }
 
-int check_output_folder(const cli_options_s& options, const volume_item_s& volume)
+int open_output_folder(const cli_options_s& options, const volume_item_s& volume, int* out_fd)
 {
     // Writing onto the scanned volume can overwrite the very clusters the deleted files
     // still occupy: refuse before the scan starts, unless the user insists.
@@ -123,6 +130,13 @@ int check_output_folder(const cli_options_s& options, const volume_item_s& volum
                                    "files to recover. Choose a folder on another disk (or give --force).")
                         .arg(options.out, printable(volume.device_path)));
         return EXIT_USAGE;
+    }
+    // Made and opened before the scan, so that a folder that cannot be written is known
+    // before a long scan rather than after it.
+    QString error;
+    if (open_output_root(options.out, out_fd, &error) != 0) {
+        print_error(QStringLiteral("pellucan-cli: %1").arg(error));
+        return EXIT_WRITE_FAILED;
     }
     return EXIT_DONE;
 }
@@ -146,12 +160,6 @@ int open_session(const cli_options_s& options, session_s* session)
     if (resolved != EXIT_DONE)
         return resolved;
     const volume_item_s& volume = session->volume;
-    if (options.command == COMMAND_RECOVER) {
-        const int checked = check_output_folder(options, volume);
-        if (checked != EXIT_DONE)
-            return checked;
-    }
-
     if (!deep) {
         session->kind = choose_engine(volume, false);
         if (session->kind == nullptr) {
@@ -163,6 +171,11 @@ int open_session(const cli_options_s& options, session_s* session)
                                 .arg(volume.file_system, options.source));
             return EXIT_SOURCE;
         }
+    }
+    if (options.command == COMMAND_RECOVER) {
+        const int checked = open_output_folder(options, volume, &session->out_fd);
+        if (checked != EXIT_DONE)
+            return checked;
     }
     session->engine = session->kind->create();
 
@@ -408,12 +421,7 @@ int run_recover(const cli_options_s& options)
         return session.stopped ? exit_interrupted : EXIT_DONE;
     }
 
-    int root_fd = -1;
-    QString error;
-    if (open_output_root(options.out, &root_fd, &error) != 0) {
-        print_error(QStringLiteral("pellucan-cli: %1").arg(error));
-        return EXIT_WRITE_FAILED;
-    }
+    const int root_fd = session.out_fd;
     const QString root = QDir::cleanPath(QFileInfo(options.out).absoluteFilePath());
 
     interrupt_guard_c guard;
@@ -465,8 +473,6 @@ int run_recover(const cli_options_s& options)
         }
         std::fflush(cli_out());
     }
-    ::close(root_fd);
-
     const int skipped = static_cast<int>(chosen.size()) - written - failed;
     print_error(QStringLiteral("%1 of %2 files written to %3 (%4)%5")
                     .arg(written)
