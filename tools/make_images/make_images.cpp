@@ -8,7 +8,9 @@
 // The output depends only on this file and the installed fonts (Liberation Sans,
 // DejaVu Sans, Noto Sans CJK), so a rerun on the same machine gives the same bytes.
 
+#include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
@@ -79,6 +81,78 @@ int save_to(const QImage& img, const QString& path, const char* format)
 int save(const QImage& img, const QString& relative)
 {
     return save_to(img, out_root + u'/' + relative, "png");
+}
+
+void put_le(QByteArray& out, quint32 value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.append(char((value >> (8 * i)) & 0xff));
+}
+
+// Writes an icon file holding the given square images as 32-bit bitmaps, first image first.
+// Written here byte by byte because Qt's own icon writer leaves the padding of the
+// transparency mask uninitialised, which makes the file differ from run to run.
+int save_icon(const QList<QImage>& images, const QString& relative)
+{
+    QByteArray header;
+    QByteArray payload;
+    put_le(header, 0, 2);              // reserved
+    put_le(header, 1, 2);              // type: icon
+    put_le(header, quint32(images.size()), 2);
+    const quint32 first_offset = 6 + 16 * quint32(images.size());
+    for (const QImage& source : images) {
+        const QImage img = source.convertToFormat(QImage::Format_ARGB32);
+        const int w = img.width(), h = img.height();
+        const int mask_stride = ((w + 31) / 32) * 4;
+        QByteArray dib;
+        put_le(dib, 40, 4);            // BITMAPINFOHEADER size
+        put_le(dib, quint32(w), 4);
+        put_le(dib, quint32(2 * h), 4);  // colour rows plus mask rows
+        put_le(dib, 1, 2);             // planes
+        put_le(dib, 32, 2);            // bits per pixel
+        put_le(dib, 0, 4);             // no compression
+        put_le(dib, quint32(w * h * 4 + mask_stride * h), 4);
+        put_le(dib, 0, 4);
+        put_le(dib, 0, 4);
+        put_le(dib, 0, 4);
+        put_le(dib, 0, 4);
+        for (int y = h - 1; y >= 0; --y) {  // rows bottom-up, pixels as B, G, R, A
+            const QRgb* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+            for (int x = 0; x < w; ++x) {
+                dib.append(char(qBlue(row[x])));
+                dib.append(char(qGreen(row[x])));
+                dib.append(char(qRed(row[x])));
+                dib.append(char(qAlpha(row[x])));
+            }
+        }
+        for (int y = h - 1; y >= 0; --y) {  // mask: a set bit is a transparent pixel
+            QByteArray bits(mask_stride, '\0');
+            const QRgb* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+            for (int x = 0; x < w; ++x) {
+                if (qAlpha(row[x]) == 0)
+                    bits[x / 8] = char(bits[x / 8] | (0x80 >> (x % 8)));
+            }
+            dib.append(bits);
+        }
+        header.append(char(w >= 256 ? 0 : w));
+        header.append(char(h >= 256 ? 0 : h));
+        header.append(char(0));        // no palette
+        header.append(char(0));        // reserved
+        put_le(header, 1, 2);          // planes
+        put_le(header, 32, 2);         // bits per pixel
+        put_le(header, quint32(dib.size()), 4);
+        put_le(header, first_offset + quint32(payload.size()), 4);
+        payload.append(dib);
+    }
+    const QString path = out_root + u'/' + relative;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(header + payload) != header.size() + payload.size()) {
+        std::fprintf(stderr, "make_images: cannot write %s\n", qPrintable(path));
+        ++failures;
+        return -1;
+    }
+    return 0;
 }
 
 QColor with_alpha(QColor c, int alpha)
@@ -609,20 +683,24 @@ void make_logo_and_icon()
         p.end();
         save(logo, QStringLiteral("top/logo.png"));
     }
-    {
-        QImage icon = canvas(48, 48);
+    // The window and message-box icon: 48 pixels first (what a plain image load gives),
+    // then the smaller sizes for title bars and task lists.
+    auto draw_icon = [](int size) {
+        QImage icon = canvas(size, size);
         QPainter p(&icon);
         begin(p);
+        p.scale(size / 48.0, size / 48.0);
         QLinearGradient g(0, 0, 0, 48);
         g.setColorAt(0, band_top);
         g.setColorAt(1, band_bottom);
-        p.setPen(QPen(frame_line, 1));
+        p.setPen(QPen(frame_line, 48.0 / size));
         p.setBrush(g);
         p.drawPath(rounded(QRectF(1.5, 1.5, 45, 45), 9));
         draw_lens_mark(p, QRectF(7, 6, 36, 36));
         p.end();
-        save_to(icon, out_root + QStringLiteral("/top.ico"), "ico");
-    }
+        return icon;
+    };
+    save_icon({draw_icon(48), draw_icon(32), draw_icon(16)}, QStringLiteral("top.ico"));
 }
 
 void make_backgrounds()
