@@ -84,6 +84,16 @@ populate() {
     # Fragmentation first: FRAG.BIN takes HOLE.BIN's freed cluster and continues after FILL2.
     mcopy -m -i "$img" "$src/FILL1.BIN" "$src/HOLE.BIN" "$src/FILL2.BIN" ::/
     mdel -i "$img" ::/HOLE.BIN
+    # FAT32 keeps a next-free hint in its FSInfo sector (volume sector 1, offset 492);
+    # pointing it back at cluster 2 makes the next file start in the hole.
+    python3 - "${img%%@@*}" "$off" <<'EOF'
+import sys
+path, off = sys.argv[1], int(sys.argv[2])
+data = bytearray(open(path, "rb").read())
+if data[off + 82:off + 87] == b"FAT32":
+    data[off + 512 + 492:off + 512 + 496] = (2).to_bytes(4, "little")
+    open(path, "wb").write(bytes(data))
+EOF
     mcopy -m -i "$img" "$src/FRAG.BIN" ::/
     mcopy -m -i "$img" "$src/LIVE.TXT" "$src/README.TXT" "$src/Long File Name.txt" "$src/lower.txt" \
         "$src/EMPTY.TXT" "$src/ZZZZ.TXT" ::/
