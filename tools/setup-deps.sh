@@ -8,6 +8,7 @@ pkgs=(
   libgtest-dev
   fonts-liberation fonts-dejavu fonts-noto-cjk
   dosfstools mtools fdisk xz-utils gzip python3
+  pkexec
 )
 missing=()
 for p in "${pkgs[@]}"; do

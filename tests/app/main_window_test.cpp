@@ -260,6 +260,35 @@ private slots:
         scan_running = false;
     }
 
+    void home_page_follows_its_height_data()
+    {
+        QTest::addColumn<int>("height");
+        for (int h : {492, 500, 533, 600, 777, 1080})
+            QTest::newRow(qPrintable(QString::number(h))) << h;
+    }
+
+    void home_page_follows_its_height()
+    {
+        QFETCH(int, height);
+        home_window_c page(nullptr);
+        page.resize(800, height);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        // Both buttons end at 0.45 of the height (up to the truncation), side by side.
+        for (QPushButton* button : {page.btn_start, page.btn_resume}) {
+            QCOMPARE(button->height(), 106);
+            QCOMPARE(button->y(), int(height - (0.55 * height + 106)));
+        }
+        QCOMPARE(page.btn_start->geometry(), QRect(40, page.btn_start->y(), 330, 106));
+        QCOMPARE(page.btn_resume->geometry(), QRect(425, page.btn_resume->y(), 323, 106));
+        QCOMPARE(page.lbl_wenzi->y(), height - 60 - 188);
+        QVERIFY(!page.lbl_wenzi->isVisible());
+        // The buttons' pictures come from the language's image folder.
+        QVERIFY(page.btn_start->styleSheet().contains(QStringLiteral("url(:/images/multilang/en/btn_start_scan1.png)")));
+        QVERIFY(page.btn_resume->styleSheet().contains(
+            QStringLiteral("QPushButton:pressed{  border-image: url(:/images/multilang/en/btn_resume_recovery3.png);}")));
+    }
+
     void unknown_page_numbers_are_ignored()
     {
         window->show_page(PAGE_HOME);
