@@ -1,5 +1,7 @@
 #!/bin/sh
 # SPDX-License-Identifier: GPL-3.0-or-later
+# Also writes the seed inputs of the FAT fuzz target to fuzz/corpus/fat_volume/.
+#
 # Builds the FAT test images with mkfs.fat and mtools (no mounting, no root) and packs them
 # into tests/fixtures/fat/fat_images.tar.gz:
 #   fat12.img, fat16.img, fat32.img  volume images holding the same set of cases
@@ -27,6 +29,7 @@ set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
 out_dir=${1:-$here/../tests/fixtures/fat}
+corpus_dir=${2:-$here/../fuzz/corpus/fat_volume}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export TZ=UTC MTOOLS_SKIP_CHECK=1 MTOOLS_NO_VFAT=0 MTOOLSRC=/dev/null
@@ -129,3 +132,38 @@ mkdir -p "$out_dir"
 tar --sort=name --owner=0 --group=0 --numeric-owner --mtime='2021-03-04 00:00:00' \
     -czf "$out_dir/fat_images.tar.gz" fat12.img fat16.img fat32.img disk_fat32.img expected
 echo "wrote $out_dir/fat_images.tar.gz"
+
+# Fuzz seeds: a 64 KiB FAT12 volume with a live and a deleted directory and deleted files,
+# and broken twins of it (truncated, a directory chain that loops, a zeroed boot field).
+cd "$work"
+mkfs.fat -F 12 -n SEED -i 5eed5eed -C seed.img 64 >/dev/null
+mmd -i seed.img ::/DIR1 ::/OLD
+mcopy -m -i seed.img "$src/README.TXT" "$src/lower.txt" ::/
+mcopy -m -i seed.img "$src/KEEP.TXT" ::/DIR1/
+mcopy -m -i seed.img "$src/B.TXT" ::/OLD/
+mdel -i seed.img ::/README.TXT ::/DIR1/KEEP.TXT
+mdeltree -i seed.img ::/OLD
+mkdir -p "$corpus_dir"
+cp seed.img "$corpus_dir/fat12_small.img"
+head -c 3000 seed.img >"$corpus_dir/fat12_truncated.img"
+python3 - seed.img "$corpus_dir" <<'EOF'
+import sys
+data = bytearray(open(sys.argv[1], "rb").read())
+reserved = data[14] | data[15] << 8
+fat = reserved * 512
+loop = bytearray(data)
+# Every FAT12 entry from cluster 2 on points at cluster 2: all chains loop.
+for n in range(2, 100):
+    off = fat + n + n // 2
+    if n & 1:
+        loop[off] = (loop[off] & 0x0F) | 0x20
+        loop[off + 1] = 0x00
+    else:
+        loop[off] = 0x02
+        loop[off + 1] = loop[off + 1] & 0xF0
+open(sys.argv[2] + "/fat12_looping_chains.img", "wb").write(bytes(loop))
+zero = bytearray(data)
+zero[13] = 0  # sectors per cluster
+open(sys.argv[2] + "/fat12_zero_cluster_size.img", "wb").write(bytes(zero))
+EOF
+echo "wrote $corpus_dir"
