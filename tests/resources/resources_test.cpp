@@ -140,7 +140,7 @@ TEST(Resources, LanguageImagesExistForEveryShippedLanguage)
 const char* const k_keys[] = {
     "back_warning", "btn_back", "btn_pause", "btn_recovery", "btn_refresh", "btn_repair",
     "btn_resume", "btn_save_result", "btn_scan", "btn_start", "btn_stop", "checkbox",
-    "deep_scan_query", "drive_physical_drives", "drive_size", "home_text1", "home_text2",
+    "deep_scan_query", "drive_physical_drives", "drive_size", "elevate_query", "home_text1", "home_text2",
     "home_text3", "language_warning", "local_disk", "main_warning1", "main_warning2",
     "menu_exit", "menu_help", "partition_es", "partition_finished", "partition_fs",
     "partition_number", "partition_query", "partition_ss", "partition_text1", "quit_warning",
