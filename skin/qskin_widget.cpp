@@ -32,6 +32,7 @@ namespace {
 constexpr int top_corner_width = 64;
 // Interval of the repaint that keeps the composed image in step with the pages.
 constexpr int repaint_interval_ms = 400;
+constexpr int compositing_check_interval_ms = 2000;
 // Without a compositing manager the window is cut to the pixels of the skin at least this
 // opaque (soft shadow pixels would show black), plus the whole content area.
 constexpr int shape_alpha_threshold = 200;
@@ -63,6 +64,11 @@ QSkinWidget::QSkinWidget(QWidget* parent) : QWidget(parent)
     repaint_timer = new QTimer(this);
     connect(repaint_timer, &QTimer::timeout, this, qOverload<>(&QWidget::update));
     repaint_timer->start(repaint_interval_ms);
+    // A compositing manager may start or stop while the program runs: look every few
+    // seconds whether the window has to be cut to its opaque part or may be whole again.
+    auto* compositing_timer = new QTimer(this);
+    connect(compositing_timer, &QTimer::timeout, this, [this] { update_window_shape(false); });
+    compositing_timer->start(compositing_check_interval_ms);
 
     setMouseTracking(true);
 
@@ -156,7 +162,7 @@ void QSkinWidget::setLayered()
 {
     // From now on the window shows only the composed image.
     layered = true;
-    update_window_shape();
+    update_window_shape(true);
     update();
 }
 
@@ -224,15 +230,14 @@ void QSkinWidget::updateStyle()
     painter.end();
 
     style_dirty = false;
-    if (layered && !in_paint)
-        update_window_shape();
-    else if (layered)
-        QTimer::singleShot(0, this, &QSkinWidget::update_window_shape);
+    // The window's shape follows the new skin; not from within a paint.
+    if (layered)
+        QTimer::singleShot(0, this, [this] { update_window_shape(true); });
     if (!in_paint)
         update();
 }
 
-void QSkinWidget::update_window_shape()
+void QSkinWidget::update_window_shape(bool skin_changed)
 {
     if (!layered)
         return;
@@ -245,7 +250,7 @@ void QSkinWidget::update_window_shape()
     }
     // No compositing manager: transparent pixels would show black, so the window is cut to
     // the opaque part of its skin and its whole content area.
-    if (style_dirty || skin_layer.isNull())
+    if ((shaped && !skin_changed) || style_dirty || skin_layer.isNull())
         return;
     const QImage skin = skin_layer.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QImage bits(skin.size(), QImage::Format_MonoLSB);
@@ -541,6 +546,19 @@ void QSkinWidget::on_click_minimize()
 void QSkinWidget::on_click_settings()
 {
     settings_menu->exec(QCursor::pos());
+    // The menu took the pointer while it was open: a button the pointer has left since
+    // loses its hover look now rather than on the next move. NOTE: only once the release
+    // that opened the menu has been handled; that release may still reach the window a
+    // second time, and it must find the settings button in hover then, or it would open
+    // the menu again.
+    QTimer::singleShot(0, this, [this] {
+        const QPoint p = mapFromGlobal(QCursor::pos());
+        const QRect window_rect = rect();
+        for (button_c<QSkinWidget>* button : std::as_const(skin_buttons))
+            if (button->state == button_c<QSkinWidget>::STATE_HOVER && !button->hit_test(p, window_rect))
+                button->state = button_c<QSkinWidget>::STATE_NORMAL;
+        update();
+    });
 }
 
 void QSkinWidget::on_click_close()

@@ -88,7 +88,7 @@ private:
     void create_settings_menu();
     void run_top_action(int button_no);
     void compose_back_buffer();
-    void update_window_shape();
+    void update_window_shape(bool skin_changed);
 
     // The frame images, loaded once: their sizes are the contents margins.
     QPixmap frame_top;

@@ -120,6 +120,7 @@ private slots:
     void edges_resize_within_minimum();
     void edges_resize_within_minimum_data();
     void minimize_clears_button_looks();
+    void settings_button_opens_menu_once();
     void settings_menu_lists_languages_in_reverse();
     void language_entry_stores_new_choice_once();
     void top_button_flows();
@@ -394,6 +395,28 @@ void skin_window_test::minimize_clears_button_looks()
     window->on_click_minimize();
     for (const auto* button : std::as_const(window->skin_buttons))
         QCOMPARE(button->state, 0);
+}
+
+void skin_window_test::settings_button_opens_menu_once()
+{
+    // The release over the button reaches the window twice (the resize handler passes it
+    // on); the menu opens once, and after it closes no button keeps the pressed look.
+    int opened = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&opened] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            ++opened;
+            popup->close();
+        }
+    });
+    closer.start(10);
+    press(window, system_button_at(3));
+    release(window, system_button_at(3));
+    QTest::qWait(100);
+    QCOMPARE(opened, 1);
+    QVERIFY(window->calls.isEmpty());
+    for (const auto* button : std::as_const(window->skin_buttons))
+        QVERIFY(button->state != 2);
 }
 
 void skin_window_test::settings_menu_lists_languages_in_reverse()
