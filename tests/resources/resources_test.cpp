@@ -114,10 +114,18 @@ TEST(Resources, ScanAnimationLoops)
     EXPECT_NE(reader.loopCount(), 0);  // 0 would play once and stop
 }
 
-// Every language that language.ini ships has its own captioned buttons.
+// Every language that language.ini ships has its own captioned buttons, not a copy of the
+// English ones.
 TEST(Resources, LanguageImagesExistForEveryShippedLanguage)
 {
+    const QImage english(QStringLiteral(":/images/multilang/en/btn_start_scan1.png"));
+    ASSERT_FALSE(english.isNull());
     for (const language_s& lang : k_languages) {
+        if (QLatin1String(lang.code) != QLatin1String("en")) {
+            const QImage own(QStringLiteral(":/images/multilang/%1/btn_start_scan1.png")
+                                 .arg(QLatin1String(lang.code)));
+            EXPECT_NE(own, english) << lang.code;
+        }
         const QString dir = QStringLiteral(":/images/multilang/%1/").arg(QLatin1String(lang.code));
         for (int s = 1; s <= 3; ++s) {
             for (int n = 1; n <= 3; ++n) {
