@@ -428,13 +428,17 @@ int probe_volumes(QList<volume_s>& out, bool details)
                 // The partition's own node: its file system starts at offset 0 there.
                 v.start_sector = p.start;
                 if (details) {
+                    // Probe through the partition's own node; when it cannot be opened
+                    // (no node made for it, as in a container without udev), through the
+                    // whole disk at the partition's start.
                     block_device_c dev;
                     volume_s probe = v;
-                    probe.start_sector = 0;
-                    if (dev.open(v.device_path) == 0)
-                        fill_details(probe, dev.fd(), p.dev_numbers, mounts, r.dev);
-                    else
-                        fill_details(probe, -1, p.dev_numbers, mounts, r.dev);
+                    if (dev.open(v.device_path) == 0) {
+                        probe.start_sector = 0;
+                    } else if (dev.open(disk.node) != 0) {
+                        dev.close();
+                    }
+                    fill_details(probe, dev.is_open() ? dev.fd() : -1, p.dev_numbers, mounts, r.dev);
                     probe.start_sector = v.start_sector;
                     v = probe;
                 }

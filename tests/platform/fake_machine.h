@@ -18,6 +18,7 @@ struct fake_partition_s {
     quint64 start = 0;     // 512-byte sectors on the parent
     quint64 sectors = 0;
     QString dev_numbers;   // "8:1"
+    bool node = true;      // false: sysfs knows it, but no /dev node was made for it
 };
 
 struct fake_disk_s {
@@ -89,7 +90,7 @@ public:
             write(psys + QStringLiteral("/size"), QByteArray::number(p.sectors) + '\n');
             if (!p.dev_numbers.isEmpty())
                 write(psys + QStringLiteral("/dev"), p.dev_numbers.toUtf8() + '\n');
-            if (d.node)
+            if (d.node && p.node)
                 write(node(p.name), content.mid(qsizetype(p.start * 512), qsizetype(p.sectors * 512)));
         }
     }

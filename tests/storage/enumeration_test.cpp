@@ -28,7 +28,8 @@ void build_desktop(fake_machine_c& m)
     sda.partitions = {
         {QStringLiteral("sda1"), 1, 2048, 2048, QStringLiteral("8:1")},
         {QStringLiteral("sda2"), 2, 8192, 2, QStringLiteral("8:2")},  // extended container
-        {QStringLiteral("sda5"), 5, 10240, 16384, QStringLiteral("8:5")},
+        // No node for the logical partition: it is probed through the disk.
+        {QStringLiteral("sda5"), 5, 10240, 16384, QStringLiteral("8:5"), false},
     };
     m.add(sda);
 
