@@ -264,7 +264,9 @@ int drive_count()
 uint32_t drive_sector_count(int index)
 {
     drive_table_s& t = table();
-    std::lock_guard<std::timed_mutex> guard(t.lock);
+    std::unique_lock<std::timed_mutex> guard(t.lock, std::defer_lock);
+    if (!guard.try_lock_for(5000ms))
+        return 0;
     if (index < 0 || index >= t.count || index >= drive_table_max)
         return 0;
     const uint64_t sectors = t.entries[index].size_bytes / 512;

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -192,6 +194,42 @@ TEST_F(sector_access_test, reopen_follows_the_drive_order)
     EXPECT_EQ(drive_table_reopen(), 2);
     EXPECT_EQ(drive_read(2, sector, 0, 1), DISK_NOT_READY);
     EXPECT_EQ(drive_read(1, sector, 0, 1), DISK_OK);
+}
+
+// A 3 TiB sparse disk with a GPT: one partition near the start, one beyond the 32-bit
+// sector numbers of this layer. Binding the far one must fail rather than keep the low
+// 32 bits of its start and read some other place of the disk.
+TEST_F(sector_access_test, volumes_beyond_32_bit_sectors_are_not_bound)
+{
+    const QString sfdisk = QStandardPaths::findExecutable(QStringLiteral("sfdisk"),
+                                                          {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
+    if (sfdisk.isEmpty())
+        GTEST_SKIP() << "sfdisk is not installed";
+    const QString path = tree.path() + QStringLiteral("/big.img");
+    QFile big(path);
+    if (!big.open(QIODevice::WriteOnly) || !big.resize(qint64(3) << 40))
+        GTEST_SKIP() << "this file system cannot hold a 3 TiB sparse file";
+    big.close();
+    QProcess run;
+    run.start(sfdisk, {QStringLiteral("--quiet"), path});
+    run.write("label: gpt\nunit: sectors\nstart=2048, size=2048\nstart=4400000000, size=2048\n");
+    run.closeWriteChannel();
+    ASSERT_TRUE(run.waitForFinished(30000));
+    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+
+    ASSERT_EQ(platform::attach_image(path), 2);
+    ASSERT_EQ(drive_table_reopen(), 3);
+    const QString name = QFileInfo(path).canonicalFilePath();
+    ASSERT_EQ(bind_volume(name + QStringLiteral("#p1")), 0);
+    EXPECT_EQ(volume_partition(0).disk_no, 2);
+    EXPECT_EQ(volume_partition(0).start_sector, 2048u);
+    EXPECT_EQ(bind_volume(name + QStringLiteral("#p2")), -1);
+    EXPECT_EQ(volume_partition(0).start_sector, 2048u) << "a failed bind keeps the previous volume";
+
+    // Readers see the whole 32-bit sector range as readable, and its last sector reads.
+    EXPECT_EQ(drive_sector_count(2), 0xFFFFFFFFu);
+    unsigned char sector[512];
+    EXPECT_EQ(drive_read(2, sector, 0xFFFFFFFEu, 1), DISK_OK);
 }
 
 }  // namespace
