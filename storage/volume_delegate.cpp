@@ -95,6 +95,7 @@ void volume_delegate_c::paint(QPainter* painter, const QStyleOptionViewItem& opt
     // The usage bar: an outline b pixels wide whose filled part is the used share.
     const int bar_width = cut(w * 0.53 - 170);
     painter->setPen(bar_outline_color);
+    painter->setBrush(Qt::NoBrush);
     painter->drawRect(cut(w * 0.32 + 10), y + 5, bar_width, 20);
 
     painter->setPen(Qt::black);
