@@ -277,7 +277,7 @@ QString printable(const QString& text)
 
 int run_volumes(const cli_options_s& options)
 {
-    drive_table_reopen();
+    open_drive_table();
     if (enumerate_volumes() != 0) {
         print_error(QStringLiteral("pellucan-cli: the system's device tree cannot be read"));
         return EXIT_SOURCE;
@@ -326,7 +326,7 @@ int run_volumes(const cli_options_s& options)
 
 int run_drives(const cli_options_s& options)
 {
-    drive_table_reopen();
+    open_drive_table();
     enumerate_drives();
     QList<QStringList> rows{{QStringLiteral("DISK"), QStringLiteral("PATH"), QStringLiteral("SIZE"),
                              QStringLiteral("BYTES"), QStringLiteral("C/H/S"), QStringLiteral("MEDIA")}};

@@ -9,8 +9,10 @@
 #include "platform/volumes.h"
 #include "storage/volume_list.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cerrno>
@@ -102,7 +104,33 @@ int pick_on_disk(const QString& source, int disk_no, int partition, volume_item_
     return EXIT_USAGE;
 }
 
+// An image is scanned on its own: the machine's disks are left out of the drive order by
+// pointing the layer at an empty device tree. Reading an image then needs no raw-device
+// rights, and a real disk that cannot be opened (which ends the drive table) cannot hide
+// the image behind it.
+int isolate_images()
+{
+    static QTemporaryDir empty_tree;
+    if (!empty_tree.isValid() || !QDir(empty_tree.path()).mkpath(QStringLiteral("block")))
+        return -1;
+    platform::roots_s roots = platform::roots();
+    roots.sysfs = empty_tree.path();
+    platform::set_roots(roots);
+    return 0;
+}
+
 }  // namespace
+
+int open_drive_table()
+{
+    // The first call allocates the transfer buffer and starts the drive monitor.
+    static bool initialised = false;
+    if (!initialised) {
+        initialised = true;
+        return drive_table_init();
+    }
+    return drive_table_reopen();
+}
 
 int resolve_source(const QString& source, int partition, volume_item_s* volume)
 {
@@ -131,13 +159,17 @@ int resolve_source(const QString& source, int partition, volume_item_s* volume)
 
     int disk_no = -1;
     if (S_ISREG(st.st_mode)) {
+        if (isolate_images() != 0) {
+            print_error(QStringLiteral("pellucan-cli: cannot prepare the image scan (no temporary folder)"));
+            return EXIT_SOURCE;
+        }
         disk_no = platform::attach_image(source);
         if (disk_no < 0) {
             print_error(QStringLiteral("pellucan-cli: cannot use %1 as an image (too many drives attached?)").arg(source));
             return EXIT_SOURCE;
         }
     }
-    drive_table_reopen();
+    open_drive_table();
     enumerate_volumes();
 
     const QString source_canonical = canonical(source);

@@ -15,5 +15,8 @@
 // (EXIT_USAGE, EXIT_SOURCE) after the reason was written to standard error.
 int resolve_source(const QString& source, int partition, volume_item_s* volume);
 
+// Opens (first call) or reopens the sector layer's drive table. Answers the drive count.
+int open_drive_table();
+
 // The mount points that count as "the scanned volume" for the output-folder check.
 QStringList volume_mount_points(const volume_item_s& volume);
