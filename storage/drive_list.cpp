@@ -26,10 +26,16 @@ int enumerate_drives()
     for (int n = 0; n < order.size() && n < platform::drive_order_max; ++n) {
         platform::block_device_c dev;
         platform::device_info_s info;
-        // The first drive that does not answer ends the list.
+        // The first drive that does not answer ends the list. NOTE: as in the drive table,
+        // an unreadable real disk does not hide the images the user attached after them.
         if (dev.open(order[n].node) != 0 || dev.query(info) != 0 || info.size_bytes == 0 ||
-            info.sector_size == 0)
-            break;
+            info.sector_size == 0) {
+            if (order[n].image)
+                break;
+            while (n + 1 < order.size() && !order[n + 1].image)
+                ++n;
+            continue;
+        }
         auto geometry = std::make_shared<disk_geometry_s>();
         geometry->bytes_per_sector = info.sector_size;
         geometry->tracks_per_cylinder = info.heads;

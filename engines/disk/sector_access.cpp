@@ -104,15 +104,23 @@ int open_drives_locked(drive_table_s& t)
         slot.size_bytes = 0;
     }
     const QList<platform::disk_s> order = platform::disk_order();
-    int opened = 0;
+    int count = 0;
     for (int n = 0; n < order.size() && n < drive_table_max; ++n) {
         drive_slot_s& slot = t.entries[n];
-        // The first drive that cannot be opened ends the table: drives are numbered
-        // without gaps.
-        if (slot.device.open(order[n].node) != 0)
-            break;
+        if (slot.device.open(order[n].node) != 0) {
+            // The first drive that cannot be opened ends the table: drives are numbered
+            // without gaps. NOTE: an unreadable real disk (no raw read rights, or a device
+            // the container does not pass through) does not hide the images the user
+            // attached: their numbers stay those of the drive order, and the slots of the
+            // real disks that could not be opened stay not ready.
+            if (order[n].image)
+                break;
+            while (n + 1 < order.size() && !order[n + 1].image)
+                ++n;
+            continue;
+        }
         slot.status = 0;
-        ++opened;
+        count = n + 1;
         console_print("Disk# %u <== %s", unsigned(n), QFile::encodeName(order[n].node).constData());
         if (probe_locked(t, n) == 1) {
             const uint64_t mib = uint64_t(slot.sector_size) * slot.sector_count / 1024 / 1024;
@@ -122,8 +130,8 @@ int open_drives_locked(drive_table_s& t)
             console_print(" (Not Ready)\n");
         }
     }
-    t.count = opened;
-    return opened;
+    t.count = count;
+    return count;
 }
 
 void monitor_run()

@@ -246,6 +246,13 @@ TEST_F(enumeration_test, drive_list_stops_at_a_gap)
     ASSERT_EQ(enumerate_drives(), 0);
     ASSERT_EQ(drive_list().size(), 2);
     EXPECT_EQ(drive_list()[1].path, machine.node(QStringLiteral("sda")));
+
+    // An attached image is still listed after the real disks that do not answer.
+    const QString image = QFileInfo(fixture_image("volume_fat.img")).canonicalFilePath();
+    ASSERT_EQ(platform::attach_image(image), 3);
+    ASSERT_EQ(enumerate_drives(), 0);
+    ASSERT_EQ(drive_list().size(), 3);
+    EXPECT_EQ(drive_list()[2].path, image);
 }
 
 // The real machine: a FAT image on a loop device is a drive and an unmounted volume.

@@ -196,6 +196,31 @@ TEST_F(sector_access_test, reopen_follows_the_drive_order)
     EXPECT_EQ(drive_read(1, sector, 0, 1), DISK_OK);
 }
 
+TEST_F(sector_access_test, unreadable_real_disks_do_not_hide_images)
+{
+    // Two real disks that cannot be opened (no rights, or not passed into a container).
+    for (const char* name : {"sda", "sdb"}) {
+        const QString dir = tree.path() + QStringLiteral("/sys/block/") + QLatin1String(name);
+        ASSERT_TRUE(QDir().mkpath(dir));
+        QFile size(dir + QStringLiteral("/size"));
+        ASSERT_TRUE(size.open(QIODevice::WriteOnly));
+        size.write("64\n");
+    }
+    platform::detach_images();
+    ASSERT_EQ(platform::attach_image(fixture("disk_mbr.img")), 2);
+    ASSERT_EQ(platform::attach_image(fixture("volume_fat.img")), 3);
+    EXPECT_EQ(drive_table_reopen(), 4);
+    unsigned char sector[512];
+    EXPECT_EQ(drive_read(0, sector, 0, 1), DISK_NOT_READY);
+    EXPECT_EQ(drive_read(1, sector, 0, 1), DISK_NOT_READY);
+    EXPECT_EQ(drive_status(0), DISK_STATUS_NOT_READY);
+    EXPECT_EQ(drive_read(2, sector, 0, 1), DISK_OK);
+    EXPECT_EQ(drive_read(3, sector, 0, 1), DISK_OK);
+    ASSERT_EQ(bind_volume(QFileInfo(fixture("disk_mbr.img")).canonicalFilePath() + QStringLiteral("#p5")), 0);
+    EXPECT_EQ(volume_partition(0).disk_no, 2);
+    EXPECT_EQ(volume_partition(0).start_sector, 10240u);
+}
+
 // A 3 TiB sparse disk with a GPT: one partition near the start, one beyond the 32-bit
 // sector numbers of this layer. Binding the far one must fail rather than keep the low
 // 32 bits of its start and read some other place of the disk.
