@@ -525,14 +525,10 @@ int find_volume(const QString& path, volume_s& out, bool details)
     return -1;
 }
 
-int open_volume(const QString& path, int& fd, quint64& offset, quint64& length)
+namespace {
+
+int open_found_volume(const volume_s& v, int& fd, quint64& offset, quint64& length)
 {
-    fd = -1;
-    offset = 0;
-    length = 0;
-    volume_s v;
-    if (find_volume(path, v, false) != 0)
-        return -1;
     const QList<disk_s> disks = disk_order();
     if (v.disk_no < 0 || v.disk_no >= disks.size())
         return -1;
@@ -547,6 +543,33 @@ int open_volume(const QString& path, int& fd, quint64& offset, quint64& length)
     offset = v.start_sector * 512;
     length = v.device_size;
     return 0;
+}
+
+}  // namespace
+
+int open_volume(const QString& path, int& fd, quint64& offset, quint64& length)
+{
+    fd = -1;
+    offset = 0;
+    length = 0;
+    volume_s v;
+    if (find_volume(path, v, false) != 0)
+        return -1;
+    return open_found_volume(v, fd, offset, length);
+}
+
+int open_disk_partition(int disk_no, int partition_no, int& fd, quint64& offset, quint64& length)
+{
+    fd = -1;
+    offset = 0;
+    length = 0;
+    QList<volume_s> volumes;
+    probe_volumes(volumes, false);
+    for (const volume_s& v : std::as_const(volumes)) {
+        if (v.disk_no == disk_no && v.partition_no == partition_no)
+            return open_found_volume(v, fd, offset, length);
+    }
+    return -1;
 }
 
 }  // namespace platform

@@ -57,6 +57,11 @@ int find_volume(const QString& path, volume_s& out, bool details = false);
 // [offset, offset + length) of it. The caller closes fd. 0 or -1.
 int open_volume(const QString& path, int& fd, quint64& offset, quint64& length);
 
+// The same for a volume named by its disk's place in the drive order and its partition
+// number (0 for a whole-disk file system), as the device names "/dev/hd<letter><n>" of
+// the NTFS library give them. 0 or -1.
+int open_disk_partition(int disk_no, int partition_no, int& fd, quint64& offset, quint64& length);
+
 // One line of the mount table.
 struct mount_s {
     QString dev_numbers;  // "major:minor"

@@ -174,6 +174,15 @@ TEST_F(platform_test, open_volume_gives_the_partition_range)
     ::close(fd);
     EXPECT_EQ(platform::open_volume(disk + QStringLiteral("#p3"), fd, offset, length), -1);
     EXPECT_EQ(fd, -1);
+
+    // By disk and partition number.
+    ASSERT_EQ(platform::open_disk_partition(0, 1, fd, offset, length), 0);
+    EXPECT_EQ(offset, 2048u * 512);
+    EXPECT_EQ(length, 2048u * 512);
+    ::close(fd);
+    EXPECT_EQ(platform::open_disk_partition(0, 2, fd, offset, length), -1) << "extended container";
+    EXPECT_EQ(platform::open_disk_partition(1, 1, fd, offset, length), -1);
+    EXPECT_EQ(platform::open_disk_partition(-1, 0, fd, offset, length), -1);
 }
 
 TEST(platform_parsers, mountinfo)
