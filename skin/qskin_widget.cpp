@@ -442,8 +442,11 @@ void QSkinWidget::mouseDoubleClickEvent(QMouseEvent* event)
     for (const button_c<QSkinWidget>* button : std::as_const(skin_buttons))
         if (button->hit_test(p, window_rect))
             return;
-    if (max_button && max_button->action)
-        (this->*(max_button->action))();
+    // NOTE: the action is copied out first; calling through the member expression directly
+    // trips GCC's UBSan type check on the window object.
+    const button_c<QSkinWidget>::action_t action = max_button ? max_button->action : nullptr;
+    if (action)
+        (this->*action)();
 }
 
 void QSkinWidget::leaveEvent(QEvent* event)
