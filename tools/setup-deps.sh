@@ -9,6 +9,7 @@ pkgs=(
   fonts-liberation fonts-dejavu fonts-noto-cjk
   dosfstools mtools fdisk xz-utils gzip python3
   pkexec
+  libxcb1-dev
 )
 missing=()
 for p in "${pkgs[@]}"; do
