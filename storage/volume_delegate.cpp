@@ -94,9 +94,11 @@ void volume_delegate_c::paint(QPainter* painter, const QStyleOptionViewItem& opt
 
     // The usage bar: an outline b pixels wide whose filled part is the used share.
     const int bar_width = cut(w * 0.53 - 170);
-    painter->setPen(bar_outline_color);
-    painter->setBrush(Qt::NoBrush);
-    painter->drawRect(cut(w * 0.32 + 10), y + 5, bar_width, 20);
+    if (bar_width > 0) {
+        painter->setPen(bar_outline_color);
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(cut(w * 0.32 + 10), y + 5, bar_width, 20);
+    }
 
     painter->setPen(Qt::black);
     const QString sizes = format_size(item.free_size) + text_of("recovery_free") + format_size(item.total_size);
