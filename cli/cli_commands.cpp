@@ -467,9 +467,9 @@ int run_recover(const cli_options_s& options)
                 object.insert(QStringLiteral("error"), reason);
             print_json(object);
         } else if (ok) {
-            print_line(QStringLiteral("ok      %1  %2 -> %3").arg(bytes, 10).arg(printable(file->path()), printable(target_path)));
+            print_line(QStringLiteral("ok      %1  %2 -> %3").arg(bytes, 8).arg(printable(file->path()), printable(target_path)));
         } else {
-            print_line(QStringLiteral("FAILED  %1  %2: %3").arg(bytes, 10).arg(printable(file->path()), reason));
+            print_line(QStringLiteral("FAILED  %1  %2: %3").arg(bytes, 8).arg(printable(file->path()), reason));
         }
         std::fflush(cli_out());
     }
