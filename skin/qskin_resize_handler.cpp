@@ -158,28 +158,35 @@ QRect QSkinWidgetResizeHandler::resized_geometry(const QPoint& delta) const
 
 void QSkinWidgetResizeHandler::set_edge_cursor(int edges)
 {
-    if (edges == cursor_edges)
+    // The shape goes on the native window, not on the widget: a widget cursor would be
+    // inherited by the pages, and the pointer would keep the resize shape over them.
+    // Entering a page puts the widget cursor back on the native window, so the shape is set
+    // again on every move within an edge.
+    QWindow* handle = window->windowHandle();
+    if (!handle)
         return;
+    if (edges == EDGE_NONE) {
+        if (cursor_edges != EDGE_NONE)
+            handle->setCursor(window->cursor());
+        cursor_edges = EDGE_NONE;
+        return;
+    }
     cursor_edges = edges;
     switch (edges) {
     case EDGE_LEFT | EDGE_TOP:
     case EDGE_RIGHT | EDGE_BOTTOM:
-        window->setCursor(Qt::SizeFDiagCursor);
+        handle->setCursor(Qt::SizeFDiagCursor);
         break;
     case EDGE_RIGHT | EDGE_TOP:
     case EDGE_LEFT | EDGE_BOTTOM:
-        window->setCursor(Qt::SizeBDiagCursor);
+        handle->setCursor(Qt::SizeBDiagCursor);
         break;
     case EDGE_LEFT:
     case EDGE_RIGHT:
-        window->setCursor(Qt::SizeHorCursor);
-        break;
-    case EDGE_TOP:
-    case EDGE_BOTTOM:
-        window->setCursor(Qt::SizeVerCursor);
+        handle->setCursor(Qt::SizeHorCursor);
         break;
     default:
-        window->unsetCursor();
+        handle->setCursor(Qt::SizeVerCursor);
         break;
     }
 }

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "app/app_state.h"
 #include "app/language.h"
@@ -119,6 +120,7 @@ private slots:
     void maximize_then_restore_returns_exact_geometry_data();
     void edges_resize_within_minimum();
     void edges_resize_within_minimum_data();
+    void edges_show_resize_cursor();
     void minimize_clears_button_looks();
     void settings_button_opens_menu_once();
     void settings_menu_lists_languages_in_reverse();
@@ -384,6 +386,25 @@ void skin_window_test::edges_resize_within_minimum()
                        before.height() + expected.height());
     QTRY_COMPARE(window->geometry(), wanted);
     QVERIFY(window->calls.isEmpty());
+}
+
+void skin_window_test::edges_show_resize_cursor()
+{
+    const struct {
+        QPoint at;
+        Qt::CursorShape shape;
+    } cases[] = {
+        {{window_w - 2, 200}, Qt::SizeHorCursor}, {{300, 200}, Qt::ArrowCursor},
+        {{1, 200}, Qt::SizeHorCursor},            {{300, window_h - 1}, Qt::SizeVerCursor},
+        {{1, 1}, Qt::SizeFDiagCursor},            {{window_w - 1, window_h - 1}, Qt::SizeFDiagCursor},
+        {{1, window_h - 2}, Qt::SizeBDiagCursor}, {{300, 60}, Qt::ArrowCursor},
+    };
+    for (const auto& c : cases) {
+        hover(window, c.at);
+        QCOMPARE(window->windowHandle()->cursor().shape(), c.shape);
+        // The widget's own cursor stays as it was, so the pages never inherit a resize shape.
+        QCOMPARE(window->cursor().shape(), Qt::ArrowCursor);
+    }
 }
 
 void skin_window_test::minimize_clears_button_looks()
