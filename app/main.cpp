@@ -26,7 +26,7 @@ bool may_offer_elevation()
 {
     if (qEnvironmentVariableIsSet("PELLUCAN_NO_ELEVATE"))
         return false;
-    if (qgetenv("QT_QPA_PLATFORM").trimmed() == "offscreen")
+    if (qgetenv("QT_QPA_PLATFORM").trimmed().startsWith("offscreen"))
         return false;
     return true;
 }
@@ -38,7 +38,8 @@ bool may_offer_elevation()
 int offer_elevation(int& exit_code)
 {
     const QString pkexec = QStandardPaths::findExecutable(QStringLiteral("pkexec"));
-    if (pkexec.isEmpty())
+    const QString env = QStandardPaths::findExecutable(QStringLiteral("env"));
+    if (pkexec.isEmpty() || env.isEmpty())
         return -1;
 
     QString question = text_of("elevate_query");
@@ -54,7 +55,7 @@ int offer_elevation(int& exit_code)
     // pkexec hands the program a minimal environment: give the copy the display, the X
     // authority and this working directory (where Pellucan.ini and language.ini live),
     // and keep it from asking again.
-    QStringList arguments{QStringLiteral("env")};
+    QStringList arguments{env};
     const QByteArray display = qgetenv("DISPLAY");
     if (!display.isEmpty())
         arguments << QStringLiteral("DISPLAY=") + QString::fromLocal8Bit(display);
