@@ -131,6 +131,8 @@ private slots:
     void close_button_asks_only_while_scanning_data();
     void system_close_never_asks();
     void pages_are_composed_in_child_order();
+    void idle_window_repaints_itself();
+    void help_page_is_found_beside_the_program();
     void frame_keeps_64_pixel_corners();
 
 private:
@@ -624,6 +626,36 @@ void skin_window_test::pages_are_composed_in_child_order()
     QVERIFY(!window->style_dirty);
     QCOMPARE(window->back_buffer.size(), QSize(window_w + 20, window_h + 10) * window->back_buffer.devicePixelRatio());
     QCOMPARE(pixel(QPoint(100, 200)), QColor(Qt::red));
+}
+
+void skin_window_test::idle_window_repaints_itself()
+{
+    // The composed image follows the pages without any event: the window repaints itself.
+    class paint_counter_c : public QObject {
+    public:
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                ++paints;
+            return false;
+        }
+    } counter;
+    QTest::qWait(50);
+    window->installEventFilter(&counter);
+    QTRY_VERIFY(counter.paints >= 3);
+    window->removeEventFilter(&counter);
+}
+
+void skin_window_test::help_page_is_found_beside_the_program()
+{
+    // The test runs in a folder of its own; the build puts no help page beside the test.
+    QVERIFY(QSkinWidget::help_page_path().isEmpty());
+    QFile page(QStringLiteral("help.html"));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.close();
+    QCOMPARE(QSkinWidget::help_page_path(), QDir::current().absoluteFilePath(QStringLiteral("help.html")));
+    QVERIFY(page.remove());
 }
 
 void skin_window_test::frame_keeps_64_pixel_corners()
