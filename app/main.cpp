@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Entry point of the desktop program: one instance, settings, window, start-up worker.
+#include "app/elevation.h"
 #include "app/init_thread.h"
 #include "app/language.h"
 #include "app/main_window.h"
@@ -11,25 +12,10 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QLoggingCategory>
-#include <QProcess>
 #include <QStandardPaths>
 
 namespace {
-
-// pkexec's own exit codes: the authentication dialog was dismissed, or not authorised.
-constexpr int pkexec_dismissed = 126;
-constexpr int pkexec_not_authorised = 127;
-
-bool may_offer_elevation()
-{
-    if (qEnvironmentVariableIsSet("PELLUCAN_NO_ELEVATE"))
-        return false;
-    if (qgetenv("QT_QPA_PLATFORM").trimmed().startsWith("offscreen"))
-        return false;
-    return true;
-}
 
 // Raw disks cannot be read: offers to start again with administrator rights through
 // polkit. Returns 0 and sets `exit_code` when the elevated copy ran (this process then
@@ -52,39 +38,12 @@ int offer_elevation(int& exit_code)
     if (box.exec() != QMessageBox::Yes)
         return -1;
 
-    // pkexec hands the program a minimal environment: give the copy the display, the X
-    // authority and this working directory (where Pellucan.ini and language.ini live),
-    // and keep it from asking again.
-    QStringList arguments{env};
-    const QByteArray display = qgetenv("DISPLAY");
-    if (!display.isEmpty())
-        arguments << QStringLiteral("DISPLAY=") + QString::fromLocal8Bit(display);
-    QString xauthority = QString::fromLocal8Bit(qgetenv("XAUTHORITY"));
-    if (xauthority.isEmpty()) {
-        const QString fallback = QDir::homePath() + QStringLiteral("/.Xauthority");
-        if (QFileInfo::exists(fallback))
-            xauthority = fallback;
-    }
-    if (!xauthority.isEmpty())
-        arguments << QStringLiteral("XAUTHORITY=") + xauthority;
-    arguments << QStringLiteral("PELLUCAN_NO_ELEVATE=1")
-              << QStringLiteral("PELLUCAN_WORKDIR=") + QDir::currentPath()
-              << QCoreApplication::applicationFilePath();
-
     // This process keeps its single-instance lock while the copy runs, so no further copy
-    // of this user starts meanwhile.
-    QProcess elevated;
-    elevated.setProcessChannelMode(QProcess::ForwardedChannels);
-    elevated.start(pkexec, arguments);
-    if (!elevated.waitForStarted(-1) || !elevated.waitForFinished(-1))
-        return -1;
-    if (elevated.exitStatus() != QProcess::NormalExit)
-        return -1;
-    const int code = elevated.exitCode();
-    if (code == pkexec_dismissed || code == pkexec_not_authorised)
-        return -1;
-    exit_code = code;
-    return 0;
+    // of this user starts meanwhile (the copy, as root, takes a lock of its own).
+    const QStringList arguments =
+        elevation_arguments(env, QProcessEnvironment::systemEnvironment(), QDir::homePath(), QDir::currentPath(),
+                            QCoreApplication::applicationFilePath());
+    return run_elevated(pkexec, arguments, exit_code);
 }
 
 }  // namespace
@@ -108,7 +67,7 @@ int main(int argc, char* argv[])
     QLoggingCategory::setFilterRules(QStringLiteral("qt.core.qmetaobject.connectslotsbyname=false"));
     register_engine_types();
 
-    if (!can_read_raw_devices() && may_offer_elevation()) {
+    if (!can_read_raw_devices() && may_offer_elevation(QProcessEnvironment::systemEnvironment())) {
         int exit_code = 0;
         if (offer_elevation(exit_code) == 0)
             return exit_code;
