@@ -219,6 +219,19 @@ TEST_F(CliOnFat12, ExitCodesAndMessages)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(4096, 'x'));
     }
+    // A volume of a file system no quick engine reads: the ext2 superblock magic 0xEF53
+    // at byte 1024 + 56, with a block count and inode count that make it plausible.
+    const QString ext2_image = temp.filePath(QStringLiteral("ext2.img"));
+    {
+        QByteArray volume(1 << 20, '\0');
+        volume[1024 + 0] = char(128);     // s_inodes_count
+        volume[1024 + 5] = char(1024 >> 8);  // s_blocks_count = 1024
+        volume[1024 + 56] = char(0x53);   // s_magic
+        volume[1024 + 57] = char(0xef);
+        QFile f(ext2_image);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(volume);
+    }
     struct code_case_s {
         QStringList args;
         int code;
@@ -238,6 +251,8 @@ TEST_F(CliOnFat12, ExitCodesAndMessages)
         {{QStringLiteral("scan"), temp.filePath(QStringLiteral("missing.img"))}, 3, "cannot open"},
         {{QStringLiteral("scan"), text_file}, 3, "no file system"},
         {{QStringLiteral("scan"), QStringLiteral("/dev/null")}, 3, "neither a block device"},
+        {{QStringLiteral("scan"), ext2_image}, 3, "EXT2"},
+        {{QStringLiteral("recover"), ext2_image, o, out, QStringLiteral("--all")}, 3, "not supported"},
         {{QStringLiteral("scan"), image, QStringLiteral("--deep")}, 3, "not available in this build"},
         {{QStringLiteral("recover"), image, o, out, QStringLiteral("--all"), QStringLiteral("--from"),
           QStringLiteral("x.sav")}, 3, "not available in this build"},
