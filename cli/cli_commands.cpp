@@ -14,7 +14,6 @@
 #include "platform/privileges.h"
 #include "storage/drive_list.h"
 #include "storage/volume_list.h"
-#include "engines/disk/sector_access.h"
 
 #include <QDir>
 #include <QFileInfo>

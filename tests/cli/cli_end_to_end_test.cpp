@@ -291,6 +291,45 @@ TEST_F(CliOnFat12, PlantedLinksInTheOutputFolderAreNotFollowed)
     EXPECT_EQ(QFileInfo(out + QStringLiteral("/#EADME (2).TXT")).size(), 1500);
 }
 
+TEST_F(CliOnFat12, AFileThatCannotBeReadInFullIsReportedAsFailed)
+{
+    // A copy of the volume whose deleted README claims 1 MiB: more than the volume holds
+    // after its first cluster, so the read must come back short.
+    QByteArray volume = read_all(image);
+    const QByteArray entry = QByteArrayLiteral("\xe5" "EADME  TXT");
+    const qsizetype at = volume.indexOf(entry);
+    ASSERT_GE(at, 0);
+    ASSERT_EQ(at % 32, 0);
+    ASSERT_EQ(volume.indexOf(entry, at + 1), -1);
+    volume[at + 28] = 0;
+    volume[at + 29] = 0;
+    volume[at + 30] = 0x10;  // file size 0x00100000
+    volume[at + 31] = 0;
+    const QString damaged = temp.filePath(QStringLiteral("damaged.img"));
+    {
+        QFile f(damaged);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(volume);
+    }
+
+    const run_s run = run_cli({QStringLiteral("recover"), damaged, QStringLiteral("--out"), out, QStringLiteral("--all"),
+                               QStringLiteral("--json")});
+    EXPECT_EQ(run.code, 4) << run.err.toStdString();
+    int failed = 0;
+    int written = 0;
+    for (const QJsonObject& o : json_lines(run.out)) {
+        const bool ok = o.value(QStringLiteral("ok")).toBool();
+        if (o.value(QStringLiteral("path")).toString() == QStringLiteral("#EADME.TXT")) {
+            EXPECT_FALSE(ok);
+            EXPECT_LT(o.value(QStringLiteral("bytes")).toInteger(), 1 << 20);
+            EXPECT_TRUE(o.value(QStringLiteral("error")).toString().contains(QStringLiteral("bytes could be read")));
+        }
+        ok ? ++written : ++failed;
+    }
+    EXPECT_EQ(failed, 1);
+    EXPECT_EQ(written, static_cast<int>(std::size(expected_files)) - 1);
+}
+
 TEST_F(CliOnFat12, SelectionByIdAndPattern)
 {
     const run_s scan = run_cli({QStringLiteral("scan"), image, QStringLiteral("--json")});
