@@ -308,6 +308,12 @@ uint8_t f_readfile(fat_file* file, void* destination, uint32_t count, uint32_t* 
             if (n > volume->sectors_per_cluster - sector_in_cluster)
                 n = volume->sectors_per_cluster - sector_in_cluster;
             if (fat_read_sectors(volume, out, sector, n) != 0) {
+                // Keep every sector before the bad one: read them one by one.
+                uint32_t good = 0;
+                while (good < n && fat_read_sectors(volume, out + good * fat_sector_size, sector + good, 1) == 0)
+                    ++good;
+                file->position += good * fat_sector_size;
+                *done += good * fat_sector_size;
                 file->flags |= FAT_FILE_ERROR;
                 return FAT_DISK_ERROR;
             }

@@ -337,6 +337,8 @@ struct twin_case {
     int min_found;  // what must still be found
 };
 
+void PrintTo(const twin_case& c, std::ostream* os) { *os << c.name; }
+
 class damaged_twin : public ::testing::TestWithParam<twin_case> {
 protected:
     void TearDown() override { fat_set_disk(nullptr); }

@@ -60,6 +60,8 @@ struct refused_case {
     uint8_t expected;
 };
 
+void PrintTo(const refused_case& c, std::ostream* os) { *os << c.name; }
+
 class refused_geometry : public reader_test, public ::testing::WithParamInterface<refused_case> {};
 
 TEST_P(refused_geometry, is_refused)
@@ -261,11 +263,12 @@ TEST_F(file_fixture, broken_reads_keep_what_was_read)
         {"start_cluster_1", 1, 100, false, FAT_INTERNAL_ERROR, 0},
         {"start_beyond_volume", 500, 100, true, FAT_INTERNAL_ERROR, 0},
         {"read_error_in_second_cluster", 50, 3000, true, FAT_DISK_ERROR, 1024},
+        {"read_error_mid_cluster_keeps_its_first_sector", 51, 3000, true, FAT_DISK_ERROR, 512},
     };
     for (const broken_case& c : cases) {
         SCOPED_TRACE(c.name);
         open(c.start, c.size);
-        memory_disk().bad_sectors.insert(v.cluster_sector(51));
+        memory_disk().bad_sectors.insert(c.start == 51 ? v.cluster_sector(51) + 1 : v.cluster_sector(51));
         uint32_t done = 0;
         EXPECT_EQ(f_readfile(&file, data.data(), 8192, &done, c.contiguous), c.code);
         EXPECT_EQ(done, c.done);
