@@ -507,6 +507,36 @@ TEST(fat_engine, stop_during_pause_keeps_what_was_found)
     fat_set_disk(nullptr);
 }
 
+// Progress rises with the entries read: the 2001st read sets exactly 1.0, later ones 0.99.
+TEST(fat_engine, progress_counts_entries_read)
+{
+    struct progress_case {
+        int files;
+        double progress;
+    };
+    // Reads: the directory's entry, its files, its end, the root's end.
+    for (const progress_case& c : {progress_case{1998, 1.0}, progress_case{1999, 0.99}}) {
+        SCOPED_TRACE(c.files);
+        small_fat12_s v(200);
+        v.put_entry(v.root_entry(0), "BIG        ", FAT_ATTR_DIRECTORY, 2, 0);
+        for (uint32_t cl = 2; cl < 2 + 126; ++cl)
+            v.set_fat(cl, cl + 1 < 2 + 126 ? cl + 1 : 0xFFF);
+        for (uint32_t cl = 2; cl < 2 + 126; ++cl)
+            std::memset(&v.bytes[size_t(v.cluster_sector(cl)) * 512], 0, 512);
+        for (int i = 0; i < c.files; ++i) {
+            const size_t at = size_t(v.cluster_sector(2 + i / 16)) * 512 + size_t(i % 16) * 32;
+            v.put_entry(at, "FILE    TXT", FAT_ATTR_ARCHIVE, 150, 10);
+        }
+        use_memory_disk(v.bytes);
+        fat_recovery_c engine;
+        run_scan(engine);
+        EXPECT_EQ(engine.scanned_count(), c.files + 3);
+        EXPECT_EQ(engine.progress(), c.progress);
+        EXPECT_EQ(engine.found_count(), 1);
+    }
+    fat_set_disk(nullptr);
+}
+
 TEST(fat_engine, time_conversion)
 {
     EXPECT_EQ(fat_time_to_epoch((41 << 9) | (3 << 5) | 4, (5 << 11) | (6 << 5) | 4), fixture_mtime);
