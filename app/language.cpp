@@ -83,7 +83,13 @@ int load_language_file(language_tables_s& tables, const QString& path, const QSt
     std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "re");
     if (!file)
         return -1;
+    load_language_stream(tables, file, wanted, record_index);
+    std::fclose(file);
+    return 0;
+}
 
+void load_language_stream(language_tables_s& tables, std::FILE* file, const QString& wanted, bool record_index)
+{
     static const std::regex section_pattern(R"re(^\s*\[(.*)\]\s*$)re", std::regex::ECMAScript);
     static const std::regex entry_pattern(R"re(^\s*([^;].*)\s*=\s*"(.+)"\s*$)re", std::regex::ECMAScript);
 
@@ -117,8 +123,6 @@ int load_language_file(language_tables_s& tables, const QString& path, const QSt
                                 QString::fromUtf8(apply_escapes(raw_text)));
         }
     }
-    std::fclose(file);
-    return 0;
 }
 
 language_tables_s& language_tables()

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdio>
+
 class QWidget;
 
 // One set of language tables. The program uses one process-wide set; tests build their own.
@@ -22,6 +24,8 @@ struct language_tables_s {
 // started reading becomes tables.index. Returns 0, or -1 (tables unchanged) when the file
 // cannot be opened.
 int load_language_file(language_tables_s& tables, const QString& path, const QString& wanted, bool record_index);
+// The same over an open stream, read to its end (the stream stays open).
+void load_language_stream(language_tables_s& tables, std::FILE* file, const QString& wanted, bool record_index);
 
 // The process-wide tables over "language.ini" in the working directory.
 int load_language(const QString& wanted, bool record_index);
