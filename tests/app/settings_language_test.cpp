@@ -242,6 +242,7 @@ TEST_P(settings_fallback, chooses_the_language)
     EXPECT_EQ(QFile::exists(dir.filePath(QStringLiteral("Pellucan.ini"))), c.ini_written);
     // The per-user choice is only read.
     EXPECT_EQ(read_file(dir.filePath(QStringLiteral("config/Pellucan_Init.conf"))), registry_before);
+    EXPECT_EQ(QFile::exists(dir.filePath(QStringLiteral("config/Pellucan_Init.conf"))), c.registry != nullptr);
     if (!c.ini && c.ini_written) {
         const QSettings written(dir.filePath(QStringLiteral("Pellucan.ini")), QSettings::IniFormat);
         EXPECT_EQ(written.value(QStringLiteral("language")).toString().toStdString(), c.language);
