@@ -21,6 +21,7 @@
 #include "engines/fat/fat_recovery.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QSet>
 #include <QThread>
 
@@ -64,18 +65,22 @@ qint64 fat_time_to_epoch(quint16 date, quint16 time)
     const int second = (time & 31) * 2;
     if (month < 1 || month > 12 || day < 1 || hour > 23 || minute > 59 || second > 59)
         return 0;
-    struct tm tm = {};
-    tm.tm_year = 80 + (date >> 9);
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = 0;
-    const time_t t = mktime(&tm);
-    if (t == time_t(-1))
+    // Local midnight of each date is converted once per thread (mktime consults the time
+    // zone files on every call); without daylight saving the time of day simply adds on.
+    thread_local QHash<quint16, qint64> midnight;
+    auto it = midnight.constFind(date);
+    if (it == midnight.constEnd()) {
+        struct tm tm = {};
+        tm.tm_year = 80 + (date >> 9);
+        tm.tm_mon = month - 1;
+        tm.tm_mday = day;
+        tm.tm_isdst = 0;
+        const time_t t = mktime(&tm);
+        it = midnight.insert(date, t == time_t(-1) ? qint64(-1) : qint64(t));
+    }
+    if (*it == -1)
         return 0;
-    return qint64(t);
+    return *it + hour * 3600 + minute * 60 + second;
 }
 
 fat_recovery_c::fat_recovery_c(QObject* parent) : recovery_base_c(parent) {}
